@@ -320,6 +320,7 @@ TEST(MovieRmseProgram, WritesTheFourFilesAsTheLiteralRouteDoes) {
   Result expected = literal_neighbours(full);
   ASSERT_EQ(expected.start.size(), 534u);
   EXPECT_EQ(expected.start.front(), 0);
+  EXPECT_EQ(expected.start.back(), static_cast<int32_t>(expected.rmse.size()));
   EXPECT_GT(expected.rmse.size(), 1000u);
   for (int32_t i = 0; i < 533; ++i)
     for (int32_t e = expected.start[i]; e < expected.start[i + 1]; ++e) {
