@@ -3,6 +3,7 @@
 // set run on through prepare_inputs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -124,37 +125,47 @@ TEST(ImportRatings, BadInputStopsBeforeAnyOutput) {
   }
 }
 
-// The shared research set: import, then prepare_inputs (and pack_training where it is
-// built) accept the result.
-TEST(ImportRatings, ResearchSetRunsThroughPreparation) {
-  // The folder beside the source tree, or one named by RATINGLAB_SMALL_RATINGS.
+// The shared research set beside the source tree, or the folder named by
+// RATINGLAB_SMALL_RATINGS; empty when neither is there.
+std::string research_set() {
   const char* env = std::getenv("RATINGLAB_SMALL_RATINGS");
-  const std::string data = env && *env ? env : RATINGLAB_SMALL_RATINGS;
-  if (!file_exists(data + "/ratings.csv")) GTEST_SKIP() << "no " << data;
-  TempDir t;
-  std::string csv = read_file(data + "/ratings.csv");
-  RunResult r = run_import(t.path, {data + "/ratings.csv", "download", "--movies", data + "/movies.csv"});
-  ASSERT_EQ(r.status, 0) << r.err;
+  std::string data = env && *env ? env : RATINGLAB_SMALL_RATINGS;
+  return file_exists(data + "/ratings.csv") ? data : "";
+}
 
-  // Users with at least five ratings give one query each.
+// Lines of the ratings file after the header, and how many users have at least five.
+void count_research_set(const std::string& csv, std::size_t& lines, int32_t& queries,
+                        std::size_t& users) {
   std::map<std::string, int> per_user;
-  std::size_t lines = 0;
+  lines = 0;
   for (std::size_t b = csv.find('\n') + 1; b < csv.size(); ++lines) {
     std::size_t e = csv.find('\n', b);
     if (e == std::string::npos) e = csv.size();
     ++per_user[csv.substr(b, csv.find(',', b) - b)];
     b = e + 1;
   }
-  int32_t queries = 0;
+  queries = 0;
   for (auto& [u, n] : per_user) queries += n >= 5;
+  users = per_user.size();
+}
 
-  make_dirs(t / "work/data");
+TEST(ImportRatings, ResearchSetRunsThroughPreparation) {
+  const std::string data = research_set();
+  if (data.empty()) GTEST_SKIP() << "no research set beside the source tree";
+  TempDir t;
+  RunResult r = run_import(t.path, {data + "/ratings.csv", "download", "--movies", data + "/movies.csv"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::size_t lines = 0, users = 0;
+  int32_t queries = 0;
+  count_research_set(read_file(data + "/ratings.csv"), lines, queries, users);
+
+  make_dirs(t / "work");
   r = run_program("prepare_inputs", t / "work", {t / "download"}, {{"RATINGLAB_DRIVE_C", t / "c"}});
   ASSERT_EQ(r.status, 0) << r.err;
   rl::UserData d;
   rl::read_userdata(t / "c/ratinglab/dataset/userdata1.dat", d);
   rl::check_userdata("userdata1.dat", d, 17770);
-  EXPECT_EQ(d.NUSERS, static_cast<int32_t>(per_user.size()));
+  EXPECT_EQ(d.NUSERS, static_cast<int32_t>(users));
   EXPECT_EQ(d.NRATINGS, static_cast<int32_t>(lines) - queries);
   rl::Array<int32_t> SHORTID;
   rl::read_shortids(t / "c/ratinglab/dataset/shortuserids2.dat", SHORTID);
@@ -165,11 +176,23 @@ TEST(ImportRatings, ResearchSetRunsThroughPreparation) {
   std::string qtext = read_file(t / "c/ratinglab/dataset/qualifying.txt");
   std::string qdata = read_file(t / "work/predictdata.dat");
   EXPECT_EQ(qdata, prep::parse_queries_literally(qtext));
-  EXPECT_EQ(qdata.size() % 4, 0u);
+  // Counted sizes: QEND and QMOVIE M+1 values each, QUSER one per query.
+  std::size_t movies = static_cast<std::size_t>(std::count(qtext.begin(), qtext.end(), ':'));
+  EXPECT_EQ(qdata.size(), 4 * (2 * (movies + 1) + static_cast<std::size_t>(queries)));
+}
 
+TEST(ImportRatings, ResearchSetIsAcceptedByPackTraining) {
+  const std::string data = research_set();
+  if (data.empty()) GTEST_SKIP() << "no research set beside the source tree";
   if (!file_exists(program_path("pack_training"))) GTEST_SKIP() << "pack_training is not built";
-  r = run_program("pack_training", t / "work");
+  TempDir t;
+  ASSERT_EQ(run_import(t.path, {data + "/ratings.csv", "download"}).status, 0);
+  std::size_t lines = 0, users = 0;
+  int32_t queries = 0;
+  count_research_set(read_file(data + "/ratings.csv"), lines, queries, users);
+  make_dirs(t / "work/data");
+  RunResult r = run_program("pack_training", t / "work");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(std::filesystem::file_size(t / "work/data/ratingmovie.dat"),
-            static_cast<std::uintmax_t>(lines - queries));  // the queries are not training ratings
+            static_cast<std::uintmax_t>(lines - queries));  // the queries are no training ratings
 }
