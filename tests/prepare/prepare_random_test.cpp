@@ -2,6 +2,8 @@
 // where the readers look for it, whatever the thread interleaving.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 #include <set>
 
@@ -181,5 +183,42 @@ TEST(PrepareInputs, RandomSetsMatchTheModel) {
     }
     qmovie.push_back(0);
     EXPECT_EQ(qdata, le_bytes(qend) + le_bytes(qmovie) + le_bytes(quser));
+  }
+}
+
+// A small set from the generator goes through with every invariant the readers rely on.
+TEST(PrepareInputs, GeneratedSetIsAccepted) {
+  if (!file_exists(program_path("make_dataset"))) GTEST_SKIP() << "make_dataset is not built";
+  prep::Tree t;
+  RunResult g = run_program("make_dataset", t.root.path, {"raw", "--ratings", "100000", "--seed", "5"});
+  ASSERT_EQ(g.status, 0) << g.err;
+  RunResult r = prep::run_prepare(t);
+  ASSERT_EQ(r.status, 0) << r.err;
+  rl::UserData d;
+  rl::read_userdata(t.dataset("userdata1.dat"), d);
+  rl::check_userdata("userdata1.dat", d, 17770);
+  EXPECT_EQ(d.NRATINGS, 100000);
+  rl::Array<int32_t> SHORTID;
+  rl::read_shortids(t.dataset("shortuserids2.dat"), SHORTID);
+  rl::Statistics st;
+  rl::read_statistics(t.dataset("statistics.dat"), 480189, 17770, st);
+  rl::ProbeList p;
+  rl::read_probe(t.work() + "/probe.dat", p);
+  rl::check_probe("probe.dat", p, SHORTID, d.NUSERS);
+  ASSERT_GT(p.PROBE_COUNT, 0);
+  for (int64_t i = 1; i <= p.PROBE_COUNT; ++i) {
+    int32_t size = st.USIZE(SHORTID(p.PUSER(i)));
+    ASSERT_TRUE(size >= 1 && size <= 17770) << i;
+  }
+  std::string qdata = read_file(t.work() + "/predictdata.dat");
+  EXPECT_EQ(qdata, prep::parse_queries_literally(read_file(t.dataset("qualifying.txt"))));
+  // Every queried raw id maps to a user of the training set.
+  std::string qtext = read_file(t.dataset("qualifying.txt"));
+  std::size_t movies = static_cast<std::size_t>(std::count(qtext.begin(), qtext.end(), ':'));
+  ASSERT_GT(movies, 0u);
+  for (std::size_t i = 2 * (movies + 1); i < qdata.size() / 4; ++i) {
+    int32_t raw;
+    std::memcpy(&raw, qdata.data() + 4 * i, 4);
+    ASSERT_TRUE(raw >= 1 && raw <= 2649429 && SHORTID(raw) >= 1) << raw;
   }
 }
