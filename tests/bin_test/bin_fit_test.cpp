@@ -57,10 +57,10 @@ void expect_same(const BinResult& a, const BinResult& b) {
 
 // Random models: few values per field so ties of every kind are common, some users
 // with no ratings, unusable categories (ranked -1 entries at the row end), bin-0 gaps.
-BinModel random_model(std::mt19937& rng) {
+BinModel random_model(std::mt19937& rng, int max_movies) {
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   BinModel d;
-  d.A = pick(1, 40);
+  d.A = pick(1, max_movies);
   d.U = pick(1, 30);
   d.N = pick(1, 7);
   int zero_share = pick(0, 90);
@@ -86,8 +86,10 @@ BinModel random_model(std::mt19937& rng) {
 
 TEST(BinFit, FastRouteMatchesLiteralOnRandomModels) {
   std::mt19937 rng(20261211);
-  for (int trial = 0; trial < 400; ++trial) {
-    BinModel d = random_model(rng);
+  for (int trial = 0; trial < 430; ++trial) {
+    // The last trials have users with several hundred ratings, past the runs of 255
+    // ratings that the gathering counts in bytes.
+    BinModel d = random_model(rng, trial < 400 ? 40 : 900);
     SCOPED_TRACE("trial " + std::to_string(trial));
     expect_same(fast_bin_test(d), literal_bin_test(d));
     if (HasFailure()) break;
@@ -170,6 +172,54 @@ TEST(BinFit, BinErrorSaturatesBelowNoData) {
   BinResult r = fast_bin_test(d);
   EXPECT_EQ(r.BINRATING[0], 3);
   EXPECT_EQ(r.BINERROR[0], 65534);
+  expect_same(r, literal_bin_test(d));
+}
+
+TEST(BinFit, UserWithManyEqualRatings) {
+  // 700 ratings of 5, all in bin 2 of both categories, and one 1 in bin 4: the counts
+  // of one (bin, value) run far past what one byte holds.
+  BinModel d;
+  d.A = 701, d.U = 1, d.N = 2;
+  d.BINSCORE.assign(2 * 701, 2);
+  d.BINSCORE[700] = 4, d.BINSCORE[1401] = 4;
+  d.UEND = {0, 701};
+  d.UMOVIE.push_back(0);
+  d.USTARS.push_back(0);
+  for (int m = 1; m <= 701; ++m) {
+    d.UMOVIE.push_back(static_cast<uint16_t>(m));
+    d.USTARS.push_back(m == 701 ? 1 : 5);
+  }
+  d.USERSCORE = {3, 4};
+  BinResult r = fast_bin_test(d);
+  EXPECT_EQ(r.BINRATING, (std::vector<uint16_t>{1, 5, 1, 1, 1, 1, 5, 1, 1, 1}));
+  EXPECT_EQ(r.CATERROR, (std::vector<int32_t>{1, 1}));
+  EXPECT_EQ(r.predicted, 701);
+  expect_same(r, literal_bin_test(d));
+}
+
+TEST(BinFit, HalfwayValuesRoundToEven) {
+  // Movies 1..16 in bin 3 (fifteen 3s and one 4: rating 3, sum 1); user 1 also rates
+  // movie 17 (bin 1) with 3. User 1: bin error 1/16 x 1000 = 62.5 -> 62, category error
+  // 1/17 x 1000 + 1 -> 60. User 2 without movie 17: 1/16 x 1000 + 1 = 63.5 -> 64.
+  BinModel d;
+  d.A = 17, d.U = 2, d.N = 1;
+  d.BINSCORE.assign(17, 3);
+  d.BINSCORE[16] = 1;
+  d.UMOVIE.push_back(0);
+  d.USTARS.push_back(0);
+  d.UEND.push_back(0);
+  for (int u = 1; u <= 2; ++u) {
+    for (int m = 1; m <= (u == 1 ? 17 : 16); ++m) {
+      d.UMOVIE.push_back(static_cast<uint16_t>(m));
+      d.USTARS.push_back(m == 16 ? 4 : 3);
+    }
+    d.UEND.push_back(static_cast<int32_t>(d.UMOVIE.size()) - 1);
+  }
+  d.USERSCORE = {0, 0};
+  BinResult r = fast_bin_test(d);
+  EXPECT_EQ(r.BINERROR[2], 62);
+  EXPECT_EQ(r.CATERROR, (std::vector<int32_t>{60, 64}));
+  EXPECT_EQ(r.BINERROR[7], 67);
   expect_same(r, literal_bin_test(d));
 }
 
