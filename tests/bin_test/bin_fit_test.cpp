@@ -175,25 +175,28 @@ TEST(BinFit, BinErrorSaturatesBelowNoData) {
   expect_same(r, literal_bin_test(d));
 }
 
-TEST(BinFit, UserWithManyEqualRatings) {
-  // 700 ratings of 5, all in bin 2 of both categories, and one 1 in bin 4: the counts
-  // of one (bin, value) run far past what one byte holds.
+TEST(BinFit, UserWithManyRatingsInOneBin) {
+  // Bin 2 holds 600 ratings of 5 and 300 of 1 (rating 4: 600 x 1 + 300 x 9 = 3300);
+  // movie 901, in bin 1, is rated 2. Counts of one (bin, value) run far past a byte.
   BinModel d;
-  d.A = 701, d.U = 1, d.N = 2;
-  d.BINSCORE.assign(2 * 701, 2);
-  d.BINSCORE[700] = 4, d.BINSCORE[1401] = 4;
-  d.UEND = {0, 701};
+  d.A = 901, d.U = 1, d.N = 1;
+  d.BINSCORE.assign(901, 2);
+  d.BINSCORE[900] = 1;
+  d.UEND = {0, 901};
   d.UMOVIE.push_back(0);
   d.USTARS.push_back(0);
-  for (int m = 1; m <= 701; ++m) {
+  for (int m = 1; m <= 901; ++m) {
     d.UMOVIE.push_back(static_cast<uint16_t>(m));
-    d.USTARS.push_back(m == 701 ? 1 : 5);
+    d.USTARS.push_back(m <= 600 ? 5 : m <= 900 ? 1 : 2);
   }
-  d.USERSCORE = {3, 4};
+  d.USERSCORE = {3};
   BinResult r = fast_bin_test(d);
-  EXPECT_EQ(r.BINRATING, (std::vector<uint16_t>{1, 5, 1, 1, 1, 1, 5, 1, 1, 1}));
-  EXPECT_EQ(r.CATERROR, (std::vector<int32_t>{1, 1}));
-  EXPECT_EQ(r.predicted, 701);
+  EXPECT_EQ(r.BINRATING, (std::vector<uint16_t>{2, 4, 1, 1, 1}));
+  // Bin 2: 3300 over the one rating of value 2, saturated.
+  EXPECT_EQ(r.BINERROR, (std::vector<uint16_t>{0, 65534, 65535, 65535, 0}));
+  EXPECT_EQ(r.CATERROR, (std::vector<int32_t>{3664}));  // 3300 / 901 x 1000 + 1
+  EXPECT_EQ(r.predicted, 901);
+  EXPECT_EQ(r.total, 3300.0f);
   expect_same(r, literal_bin_test(d));
 }
 
