@@ -15,6 +15,7 @@
 #include <vector>
 #include <sys/mman.h>
 
+#include "block_sort.h"
 #include "index_sort.h"
 #include "movie_reader.h"
 #include "ratinglab.h"
@@ -206,12 +207,12 @@ void sort_movie_blocks() {
     const int32_t* starts = MOVIESTARTS.data();
     auto* users = reinterpret_cast<uint32_t*>(USERIDS.data());
     uint8_t* stars = RATINGMOVIE.data();
+    rl::BlockScratch scratch;
     for (;;) {
       int m = next.fetch_add(1);
       if (m >= movie_count) return;
       int64_t b = starts[m], n = starts[m + 1] - b;
-      if (strictly_ascending(users + b, n)) continue;
-      rl::qsort_u32_u8_dir(users + b, stars + b, n, 0);
+      rl::sort_block_ascending(users + b, stars + b, n, scratch);
     }
   };
   run_on_all_threads(work);
