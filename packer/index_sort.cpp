@@ -3,22 +3,22 @@
 namespace rl {
 
 void qsort_u32_u8(uint32_t* keys, uint8_t* companions, int64_t n) {
-  quicksort_keyed(keys, companions, n, false);
+  index_quicksort(keys, companions, n, false);
 }
 void qsort_u32_u8_dir(uint32_t* keys, uint8_t* companions, int64_t n, int32_t direction) {
-  quicksort_keyed(keys, companions, n, direction != 0);
+  index_quicksort(keys, companions, n, direction != 0);
 }
 void qsort_u32_u16_desc(uint32_t* keys, uint16_t* companions, int64_t n) {
-  quicksort_keyed(keys, companions, n, true);
+  index_quicksort(keys, companions, n, true);
 }
 void qsort_u32_u16_dir(uint32_t* keys, uint16_t* companions, int64_t n, int32_t direction) {
-  quicksort_keyed(keys, companions, n, direction != 0);
+  index_quicksort(keys, companions, n, direction != 0);
 }
 void qsort_f32_u16(float* keys, uint16_t* companions, int64_t n) {
-  quicksort_keyed(keys, companions, n, false);
+  index_quicksort(keys, companions, n, false);
 }
 void qsort_f32_u16_dir(float* keys, uint16_t* companions, int64_t n, int32_t direction) {
-  quicksort_keyed(keys, companions, n, direction != 0);
+  index_quicksort(keys, companions, n, direction != 0);
 }
 
 namespace {

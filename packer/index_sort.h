@@ -18,10 +18,10 @@
 namespace rl {
 
 // The one algorithm behind every sort below. keys[0..n-1] and companions[0..n-1] are
-// sorted in place, ascending unless `descending` (quicksort_keyed picks the variant). n <= 1 leaves both untouched.
+// sorted in place, ascending unless `descending` (index_quicksort picks the variant). n <= 1 leaves both untouched.
 // Keys are compared with < and >, so unsigned keys compare as unsigned numbers.
 template <bool descending, class Key, class Companion>
-void quicksort_keyed_in(Key* keys, Companion* companions, int64_t n) {
+void index_quicksort_in(Key* keys, Companion* companions, int64_t n) {
   if (n <= 1) return;
   // Working on the smaller part first keeps at most log2(n) + 1 ranges pending, so a
   // fixed stack serves every n (no allocation per call).
@@ -79,11 +79,11 @@ void quicksort_keyed_in(Key* keys, Companion* companions, int64_t n) {
 }
 
 template <class Key, class Companion>
-void quicksort_keyed(Key* keys, Companion* companions, int64_t n, bool descending) {
+void index_quicksort(Key* keys, Companion* companions, int64_t n, bool descending) {
   if (descending)
-    quicksort_keyed_in<true>(keys, companions, n);
+    index_quicksort_in<true>(keys, companions, n);
   else
-    quicksort_keyed_in<false>(keys, companions, n);
+    index_quicksort_in<false>(keys, companions, n);
 }
 
 // direction: 0 ascending, any other value descending.

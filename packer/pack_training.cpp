@@ -195,7 +195,7 @@ void sort_user_blocks() {
   for (int32_t u = 0; u < user_capacity; ++u) {
     int64_t b = starts[u], n = starts[u + 1] - b;
     if (strictly_ascending(movies + b, n)) continue;
-    rl::quicksort_keyed(movies + b, stars + b, n, false);
+    rl::index_quicksort(movies + b, stars + b, n, false);
   }
 }
 

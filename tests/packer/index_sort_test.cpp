@@ -116,7 +116,7 @@ TEST(IndexSort, EveryRoutineMovesLikeTheStepByStepSort) {
       [](float* k, uint16_t* c, int64_t n) { rl::qsort_f32_u16_dir(k, c, n, 1); }, true, 7);
   // The packer sorts 16-bit movie keys in place instead of widened copies.
   check_against_reference<uint16_t, uint8_t>(
-      [](uint16_t* k, uint8_t* c, int64_t n) { rl::quicksort_keyed(k, c, n, false); }, false, 8);
+      [](uint16_t* k, uint8_t* c, int64_t n) { rl::index_quicksort(k, c, n, false); }, false, 8);
 }
 
 TEST(BinarySearch, EndsOutsideAndEmptyStretches) {
