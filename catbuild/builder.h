@@ -79,6 +79,11 @@ int32_t draw(int32_t k);            // floor(r * k) + 1
 // grow.cpp
 void seed_categories();
 void grow_categories();
+// DIST[u] (dist[u], 1-based) of every user against the s sampled members; users whose
+// MARK equals attempt are excluded.
+void sample_distances(const int32_t* sample_users, int s, int32_t attempt, float* dist);
+// The MARK table of growing ([1..NUSERS] once seeding sized it).
+rl::Array<int32_t>& grow_marks();
 
 // members_file.cpp: reads the whole member table from the file; entries must lie
 // in 0..NUSERS.
@@ -89,6 +94,10 @@ void obtain_members();
 // weight: 0 = one, else the configuration's member weight.
 void score_bins(int32_t c, bool weighted, int32_t mincount, int32_t rows);
 void assign_users();
+// Weight of a member whose ranked score entry is s (configuration's member weight).
+int32_t weight_of_score(int32_t s);
+// Step a of round it: PREVTWICE, CUTOFF and the running threshold T and decrement D.
+void round_thresholds(int it, int32_t& T, int32_t& D);
 void run_refinement();
 
 // mean_flow.cpp

@@ -131,6 +131,36 @@ void progress(int32_t p, int32_t c) {
 
 }  // namespace
 
+rl::Array<int32_t>& grow_marks() { return MARK; }
+
+void sample_distances(const int32_t* sample_users, int s, int32_t attempt, float* dist) {
+  if (RMS.empty()) {
+    RMS.assign(static_cast<std::size_t>(rms_n) * rms_sum, 0);
+    for (uint32_t n = 1; n < rms_n; ++n)
+      for (uint32_t v = 0; v < rms_sum; ++v)
+        RMS[n * rms_sum + v] = static_cast<uint16_t>(rms_thousand(v, n));
+  }
+  const bool ones_only = CFG.distance != DistanceRule::all_sq;
+  static std::vector<uint8_t> table;
+  table.assign(static_cast<std::size_t>(NMOVIES + 1) * lanes, 0);
+  // Spread the sampled members' ratings into the table.
+  for (int q = 0; q < s; ++q) {
+    int32_t a = sample_users[q];
+    for (uint32_t j = static_cast<uint32_t>(UEND(a - 1)) + 1;
+         j <= static_cast<uint32_t>(UEND(a)); ++j) {
+      uint8_t x = USTARS(j);
+      if (ones_only && x != 1) continue;
+      table[static_cast<std::size_t>(UMOVIE(j)) * lanes + q] = x;
+    }
+  }
+  parallel_range(1, NUSERS, [&](int64_t a, int64_t b) {
+    if (ones_only)
+      distances_ones(table.data(), s, attempt, dist, a, b);
+    else
+      distances_all(table.data(), s, attempt, dist, a, b);
+  });
+}
+
 void seed_categories() {
   SEEDPOOL = rl::round_to_int(static_cast<long double>(NUSERS) * 0.1);
   // With fewer seed candidates than categories the draw below could never finish.
@@ -153,13 +183,8 @@ void seed_categories() {
 }
 
 void grow_categories() {
-  RMS.assign(static_cast<std::size_t>(rms_n) * rms_sum, 0);
-  for (uint32_t n = 1; n < rms_n; ++n)
-    for (uint32_t s = 0; s < rms_sum; ++s) RMS[n * rms_sum + s] = static_cast<uint16_t>(rms_thousand(s, n));
-  const bool ones_only = CFG.distance != DistanceRule::all_sq;
   const bool bucket = CFG.variant == GrowVariant::bucket;
   const float excluded = excluded_value();
-  std::vector<uint8_t> table(static_cast<std::size_t>(NMOVIES + 1) * lanes, 0);
   rl::Array<float> DIST;
   rl::Array<int32_t> CAND;
   DIST.dim(1, NUSERS);
@@ -185,28 +210,9 @@ void grow_categories() {
       }
       for (int q = 1; q <= s; ++q) PICKED(SAMPLE[q]) = 0;
 
-      // Spread the sampled members' ratings into the table.
-      for (int q = 1; q <= s; ++q) {
-        int32_t a = MEMBERS(c, SAMPLE[q]);
-        for (uint32_t j = static_cast<uint32_t>(UEND(a - 1)) + 1;
-             j <= static_cast<uint32_t>(UEND(a)); ++j) {
-          uint8_t x = USTARS(j);
-          if (ones_only && x != 1) continue;
-          table[static_cast<std::size_t>(UMOVIE(j)) * lanes + (q - 1)] = x;
-        }
-      }
-      parallel_range(1, NUSERS, [&](int64_t a, int64_t b) {
-        if (ones_only)
-          distances_ones(table.data(), s, attempt, dist, a, b);
-        else
-          distances_all(table.data(), s, attempt, dist, a, b);
-      });
-      for (int q = 1; q <= s; ++q) {
-        int32_t a = MEMBERS(c, SAMPLE[q]);
-        for (uint32_t j = static_cast<uint32_t>(UEND(a - 1)) + 1;
-             j <= static_cast<uint32_t>(UEND(a)); ++j)
-          table[static_cast<std::size_t>(UMOVIE(j)) * lanes + (q - 1)] = 0;
-      }
+      int32_t users[sample_limit];
+      for (int q = 1; q <= s; ++q) users[q - 1] = MEMBERS(c, SAMPLE[q]);
+      sample_distances(users, s, attempt, dist);
 
       // Order the candidates; only the first n are ever used.
       const int32_t want = std::min(CFG.step[s - 1], NSLOT - p + 1);

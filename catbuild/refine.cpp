@@ -16,21 +16,7 @@ namespace {
 // scored, across calls too.
 rl::Array<int32_t> MCOUNT;  // [1..NMOVIES]
 
-int32_t member_weight(int32_t u, int32_t c) {
-  int32_t s = USERSCORE(u, c);
-  switch (CFG.weight) {
-    case MemberWeight::one:
-      return 1;
-    case MemberWeight::prevtwice:
-      return PREVTWICE - s;
-    case MemberWeight::quartic: {
-      int32_t ss = static_cast<int32_t>(static_cast<uint32_t>(s) * static_cast<uint32_t>(s));
-      long double t = (6250000 - static_cast<long double>(ss)) / 10000.0L;
-      return rl::round_to_int(t * t / 100.0L);
-    }
-  }
-  return 1;
-}
+int32_t member_weight(int32_t u, int32_t c) { return weight_of_score(USERSCORE(u, c)); }
 
 // The most weighted rating value of each movie among the members of category c and
 // the number of member ratings of each movie. Independent per category.
@@ -97,6 +83,43 @@ void resize_members(int32_t nslot) {
 int32_t quarter_users() { return rl::round_to_int(NUSERS / 4.0L); }
 
 }  // namespace
+
+int32_t weight_of_score(int32_t s) {
+  switch (CFG.weight) {
+    case MemberWeight::one:
+      return 1;
+    case MemberWeight::prevtwice:
+      return PREVTWICE - s;
+    case MemberWeight::quartic: {
+      // s x s as a 32-bit product.
+      int32_t ss = static_cast<int32_t>(static_cast<uint32_t>(s) * static_cast<uint32_t>(s));
+      long double t = (6250000 - static_cast<long double>(ss)) / 10000.0L;
+      return rl::round_to_int(t * t / 100.0L);
+    }
+  }
+  return 1;
+}
+
+void round_thresholds(int it, int32_t& T, int32_t& D) {
+  switch (CFG.threshold) {
+    case Threshold::decreasing:
+      PREVTWICE = 2 * T;
+      D += (CFG.rounds + 1 - it) * 5;
+      T = CFG.threshold_start - D;
+      CUTOFF = T;
+      break;
+    case Threshold::fixed_2500:
+      PREVTWICE = 2 * T;
+      T = 1300 - it;
+      CUTOFF = 2500;
+      break;
+    case Threshold::step_down_10:
+      CUTOFF = 1300 - 10 * it;
+      break;
+    case Threshold::none:
+      break;
+  }
+}
 
 void obtain_members() {
   switch (CFG.load_mode) {
@@ -184,24 +207,7 @@ void run_refinement() {
   int32_t T = CFG.threshold_start, D = 0;
   const int rounds = CFG.rounds;
   for (int it = 1; it <= rounds; ++it) {
-    switch (CFG.threshold) {
-      case Threshold::decreasing:
-        PREVTWICE = 2 * T;
-        D += (rounds + 1 - it) * 5;
-        T = CFG.threshold_start - D;
-        CUTOFF = T;
-        break;
-      case Threshold::fixed_2500:
-        PREVTWICE = 2 * T;
-        T = 1300 - it;
-        CUTOFF = 2500;
-        break;
-      case Threshold::step_down_10:
-        CUTOFF = 1300 - 10 * it;
-        break;
-      case Threshold::none:
-        break;
-    }
+    round_thresholds(it, T, D);
     TOTAL = 0.0f;
     ASSIGNED = 0;
     if (CFG.round_scoring == RoundScoring::score_before) {
