@@ -182,6 +182,9 @@ void seed_categories() {
   rl::text_item(0, "Categories seeded. (Part 2 of 6)", rl::line_end);
 }
 
+// Fresh seeds one category may take before the run gives up.
+constexpr int32_t max_restarts = 1000;
+
 void grow_categories() {
   const bool bucket = CFG.variant == GrowVariant::bucket;
   const float excluded = excluded_value();
@@ -195,7 +198,7 @@ void grow_categories() {
 
   int32_t attempt = 0;
   for (int32_t c = 1; c <= NCAT; ++c) {
-    int32_t s = 0, fails = 0, p = 2;
+    int32_t s = 0, fails = 0, p = 2, restarts = 0;
     ++attempt;
     MARK(MEMBERS(c, 1)) = attempt;
     while (p <= NSLOT) {
@@ -274,6 +277,12 @@ void grow_categories() {
       } else {
         --s;
         if (++fails == 5) {
+          // Data too small or too sparse to fill a row would restart forever.
+          if (++restarts == max_restarts)
+            rl::fail_input("category " + std::to_string(c) + " could not be grown to " +
+                           std::to_string(NSLOT) + " members from " +
+                           std::to_string(max_restarts) +
+                           " fresh seeds: too few users share movies with its members");
           MEMBERS(c, 1) = draw(SEEDPOOL);
           s = 0;
           fails = 0;

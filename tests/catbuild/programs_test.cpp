@@ -162,4 +162,17 @@ TEST(Programs, GrowingNeedsEnoughSeedUsers) {
   EXPECT_NE(got.err.find("NUSERS"), std::string::npos) << got.err;
 }
 
+TEST(Programs, GrowingStopsWhenARowCannotBeFilled) {
+  // 400 users can never fill a row of 1000 slots: the run gives up after its fresh
+  // seeds instead of restarting forever, and writes nothing.
+  auto r = fx::random_ratings(31, 400, 10, 1, 5);
+  Fixture s(cb::catbuild_4);
+  ratinglab::write_file(s.dataset + "/userdata1.dat", ref::userdata_bytes(r));
+  auto got = s.run("catbuild_4_grow");
+  EXPECT_EQ(got.status, 2);
+  EXPECT_NE(got.err.find("could not be grown to 1000 members"), std::string::npos) << got.err;
+  EXPECT_FALSE(ratinglab::file_exists(s.dataset + "/catbinweights1.dat"));
+  EXPECT_FALSE(ratinglab::file_exists(s.dataset + "/weights.dat"));
+}
+
 }  // namespace
