@@ -41,8 +41,8 @@ constexpr uint64_t PROBE_THRESHOLD = 60202882;  // 1.4017% of 2^32
 // Ratings of the movie at each popularity rank, at full size; log-log interpolation
 // between these points gives the whole curve, which is then scaled to the rating count.
 struct Point { double rank, count; };
-constexpr Point POPULARITY[] = {{1, 232944}, {10, 180000}, {100, 115000}, {533, 42000},
-                                {1777, 13000}, {5000, 2800}, {8885, 700}, {14000, 160},
+constexpr Point POPULARITY[] = {{1, 600000}, {10, 330000}, {100, 140000}, {533, 36000},
+                                {1777, 10000}, {5000, 1700}, {8885, 360}, {14000, 80},
                                 {17770, 3}};
 
 double popularity_at(double rank) {
@@ -197,6 +197,11 @@ void plan_queries() {
     rl::fail_input("--qualifying-movies: only " + std::to_string(keys.size()) +
                    " movies have users who did not rate them: " + std::to_string(k));
   std::sort(keys.begin(), keys.end());
+  auto room = [&](uint32_t m) { return users - (MOVIE_START[m + 1] - MOVIE_START[m]); };
+  uint64_t total_room = 0;
+  for (uint64_t i = 0; i < k; ++i) total_room += room(keys[i].second);
+  if (total_room < want)  // a crowded shape: take the movies with the most unrated users
+    std::stable_sort(keys.begin(), keys.end(), [&](auto& a, auto& b) { return room(a.second) > room(b.second); });
   keys.resize(k);
 
   // One query each, the rest in proportion to the movie's ratings, never more than the
@@ -208,7 +213,7 @@ void plan_queries() {
     uint32_t m = kv.second;
     chosen.push_back(m);
     QUERY_COUNT[m] = 1;
-    spare_room += users - (MOVIE_START[m + 1] - MOVIE_START[m]) - 1;
+    spare_room += room(m) - 1;
     weight_sum += MOVIE_START[m + 1] - MOVIE_START[m] + 1.0;
   }
   std::sort(chosen.begin(), chosen.end());
@@ -231,11 +236,11 @@ void plan_queries() {
   for (auto& f : fraction) {
     if (given == rest) break;
     uint32_t m = f.second;
-    if (QUERY_COUNT[m] < users - (MOVIE_START[m + 1] - MOVIE_START[m])) ++QUERY_COUNT[m], ++given;
+    if (QUERY_COUNT[m] < room(m)) ++QUERY_COUNT[m], ++given;
   }
   while (given < rest)
     for (uint32_t m : chosen)
-      if (given < rest && QUERY_COUNT[m] < users - (MOVIE_START[m + 1] - MOVIE_START[m]))
+      if (given < rest && QUERY_COUNT[m] < room(m))
         ++QUERY_COUNT[m], ++given;
 }
 
