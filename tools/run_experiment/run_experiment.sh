@@ -44,6 +44,11 @@ The data (one of):
 The builders:
   --builder B            the configuration that grows and refines: 4, 5 or 7
                          (default 4): catbuild_B_grow, then catbuild_B
+  --start S              how the refinement gets its first members: "grow" (the
+                         growing run catbuild_B_grow), "random" (start_members: each
+                         category a random quarter of the users), or "auto" (the
+                         default: grow with 3000 users or more, else random; a
+                         growing run needs far more users than its 1000 slots)
   --means M              the mean-based configuration: 1 or 2 (default 2)
 
 Other:
@@ -68,6 +73,7 @@ MOVIES=""
 RAW=""
 BUILDER=4
 MEANS=2
+START=auto
 BIN="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 TAIL=20
 EXP=""
@@ -93,6 +99,8 @@ while [ $# -gt 0 ]; do
                case "$2" in 4|5|7) BUILDER=$2 ;;
                  *) die_usage "--builder: must be 4, 5 or 7 (the configurations whose member files fit their refinement run): $2" ;;
                esac; shift 2 ;;
+    --start) need_value "$1" $#
+             case "$2" in grow|random|auto) START=$2 ;; *) die_usage "--start: must be grow, random or auto: $2" ;; esac; shift 2 ;;
     --means) need_value "$1" $#
              case "$2" in 1|2) MEANS=$2 ;; *) die_usage "--means: must be 1 or 2: $2" ;; esac; shift 2 ;;
     --bin) need_value "$1" $#; BIN=$2; shift 2 ;;
@@ -124,11 +132,16 @@ case "$SOURCE" in
        RAW="$(cd "$RAW" && pwd)" ;;
 esac
 
+if [ -e "$EXP" ]; then
+  [ -d "$EXP" ] || die_usage "not a folder: $EXP"
+  [ -z "$(ls -A "$EXP")" ] || die_usage "the experiment folder is not empty: $EXP"
+fi
+
 [ -d "$BIN" ] || die_usage "--bin: no such folder: $BIN"
 BIN="$(cd "$BIN" && pwd)"
 PROGRAMS="pack_training movie_rmse prepare_inputs catbuild_${BUILDER}_grow catbuild_${BUILDER}
 catbuild_${MEANS} bin_test predict_qualifying predict_qualifying_prepare errreport errreport_b
-score_results"
+score_results start_members"
 case "$SOURCE" in
   generate) PROGRAMS="make_dataset $PROGRAMS" ;;
   import) PROGRAMS="import_ratings $PROGRAMS" ;;
@@ -137,10 +150,6 @@ for p in $PROGRAMS; do
   [ -x "$BIN/$p" ] || { echo "$PROG: program $p not found in $BIN (build the toolkit first)" >&2; exit 2; }
 done
 
-if [ -e "$EXP" ]; then
-  [ -d "$EXP" ] || die_usage "not a folder: $EXP"
-  [ -z "$(ls -A "$EXP")" ] || die_usage "the experiment folder is not empty: $EXP"
-fi
 mkdir -p "$EXP" || exit 2
 EXP="$(cd "$EXP" && pwd)"
 
@@ -152,7 +161,6 @@ REPORTS=$EXP/reports
 mkdir -p "$WORK/data" "$DATASET" "$LOGS" "$REPORTS" || exit 2
 export RATINGLAB_DRIVE_C=$DRIVE_C
 
-STEPS_TOTAL=14
 STEP_NO=0
 RUN_START=$EPOCHREALTIME
 STEP_NAME=""
@@ -182,7 +190,7 @@ begin_step() {  # NAME
   STEP_NAME=$1
   STEP_LOG=$(printf '%s/%02d_%s' "$LOGS" "$STEP_NO" "$1")
   STEP_START=$EPOCHREALTIME
-  printf '%2d/%d %-28s' "$STEP_NO" "$STEPS_TOTAL" "$1"
+  printf 'step %2d  %-28s' "$STEP_NO" "$1"
 }
 
 end_step() {
@@ -230,7 +238,7 @@ case "$SOURCE" in
     [ -z "$MOVIES" ] || args+=(--movies "$MOVIES")
     run_step import_ratings "$EXP" import_ratings "${args[@]}" ;;
   raw)
-    begin_step link_raw_dataset
+    begin_step link_raw
     ln -s "$RAW" "$EXP/download" || fail_step "cannot link $RAW"
     STEP_LOG="" ;;
 esac
@@ -292,29 +300,40 @@ SLOTS=$(quarter "$U")
 MEMBERS_SIZE=$((4 * NCAT * SLOTS))
 WEIGHTS_SIZE=$((4 + NCAT * A + 4 * U * NCAT))
 
-run_step grow "$WORK" "catbuild_${BUILDER}_grow"
-expect_size "$DATASET/catbinweights1.dat" $MEMBERS_SIZE
-expect_size "$DATASET/weights.dat" $WEIGHTS_SIZE
-end_step
+if [ "$START" = auto ]; then
+  if [ "$U" -ge 3000 ]; then START=grow; else START=random; fi
+fi
+if [ "$START" = grow ]; then
+  # The growing run ends by writing catbinweights1.dat in the shape of its rounds,
+  # 32 x NUSERS/4, which is the shape the refinement run reads as catbinweights2.dat.
+  run_step "catbuild_${BUILDER}_grow" "$WORK" "catbuild_${BUILDER}_grow"
+  expect_size "$DATASET/catbinweights1.dat" $MEMBERS_SIZE
+  expect_size "$DATASET/weights.dat" $WEIGHTS_SIZE
+  end_step
 
-begin_step copy_members
-STEP_LOG=""
-cp "$DATASET/catbinweights1.dat" "$DATASET/catbinweights2.dat" || fail_step "cannot copy catbinweights1.dat to catbinweights2.dat"
-end_step
+  begin_step copy_members_1_to_2
+  STEP_LOG=""
+  cp "$DATASET/catbinweights1.dat" "$DATASET/catbinweights2.dat" || fail_step "cannot copy catbinweights1.dat to catbinweights2.dat"
+  end_step
+else
+  run_step start_members "$WORK" start_members "$DATASET/userdata1.dat" "$DATASET/catbinweights2.dat" "$SEED"
+  expect_size "$DATASET/catbinweights2.dat" $MEMBERS_SIZE
+  end_step
+fi
 
-run_step refine "$WORK" "catbuild_${BUILDER}"
+run_step "catbuild_${BUILDER}" "$WORK" "catbuild_${BUILDER}"
 expect_size "$DATASET/catbinweights2.dat" $MEMBERS_SIZE
 expect_size "$DATASET/weights.dat" $WEIGHTS_SIZE
 end_step
 
 # The mean-based run describes the refined categories: their member file, which has
 # the 32 x NUSERS/4 shape it reads, under the name it reads.
-begin_step copy_members_means
+begin_step copy_members_2_to_1
 STEP_LOG=""
 cp "$DATASET/catbinweights2.dat" "$DATASET/catbinweights1.dat" || fail_step "cannot copy catbinweights2.dat to catbinweights1.dat"
 end_step
 
-run_step means "$WORK" "catbuild_${MEANS}"
+run_step "catbuild_${MEANS}" "$WORK" "catbuild_${MEANS}"
 expect_size "$DATASET/weightsb.dat" $((4 + 2 * U * NCAT + 2 * NCAT * A + 4 * U * NCAT + 2 * NCAT * A))
 end_step
 
@@ -323,10 +342,10 @@ expect_size "$DATASET/swapn2.dat" $((24 * U * NCAT))
 end_step
 
 if [ "$QM" = 17470 ] && [ "$QQ" = 2817131 ]; then
-  run_step predict "$WORK" predict_qualifying
+  run_step predict_qualifying "$WORK" predict_qualifying
 else
   # Another qualifying shape: the counting and parsing passes take it from the text.
-  run_step predict "$WORK" predict_qualifying_prepare
+  run_step predict_qualifying_prepare "$WORK" predict_qualifying_prepare
   expect_size "$WORK/predictdata.dat" $((4 * (2 * QM + 2 + QQ)))
 fi
 [ -f "$WORK/results.txt" ] || fail_step "results.txt was not written"
@@ -347,8 +366,7 @@ report errreport errreport weights
 report errreport_b errreport_b weightsb
 
 # --- summary -----------------------------------------------------------------------
-begin_step score
-STEP_LOG=$(printf '%s/%02d_score' "$LOGS" "$STEP_NO")
+begin_step score_results
 {
   echo "report errreport (weights.dat):"
   "$BIN/score_results" report "$REPORTS/errreport/errorbyrating.txt" || exit 1
@@ -364,7 +382,11 @@ end_step
   echo
   echo "Experiment done in $(seconds_since "$RUN_START") s: $EXP"
   echo "  data:          $U users, $R training ratings, $PB probe ratings, $QQ qualifying queries ($SOURCE)"
-  echo "  builders:      catbuild_${BUILDER}_grow, catbuild_${BUILDER}, catbuild_${MEANS}"
+  if [ "$START" = grow ]; then
+    echo "  builders:      catbuild_${BUILDER}_grow, catbuild_${BUILDER}, catbuild_${MEANS}"
+  else
+    echo "  builders:      start_members (random), catbuild_${BUILDER}, catbuild_${MEANS}"
+  fi
   echo "  predictions:   work/results.txt"
   echo "  model files:   drive_c/ratinglab/dataset/weights.dat, weightsb.dat, swapn2.dat"
   echo "  reports:       reports/errreport/ and reports/errreport_b/ (errorbyrating.txt, errorbysize.txt)"
