@@ -8,4 +8,4 @@ scripts/install_deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$(nproc)"
 rm -rf build/demo
-build/bin/run_experiment --generate --ratings 1000000 --seed 1 "$@" build/demo
+build/bin/run_experiment --generate --ratings 2000000 --seed 1 "$@" build/demo

@@ -32,7 +32,7 @@ baselines (every prediction the global mean; every prediction the movie's mean).
 
 The data (one of):
   --generate             a generated dataset (make_dataset; the default)
-    --ratings N          training ratings to generate (default 1000000)
+    --ratings N          training ratings to generate (default 2000000)
     --users U            users to generate (default: make_dataset's, scaled to N)
     --seed S             seed of the generator (default 1)
   --import CSV           a ratings CSV (userId,movieId,rating,timestamp; import_ratings)
@@ -65,7 +65,7 @@ die_usage() {
 }
 
 SOURCE=generate
-RATINGS=1000000
+RATINGS=2000000
 USERS=""
 SEED=1
 CSV=""
