@@ -6,14 +6,17 @@
 #
 #   bench/all/run.sh [options]
 #     --build DIR     the build folder (default: build)
-#     --folder DIR    the bench folder (default: /work/bench_data/all when
+#     --folder DIR    the bench folder (default: /work/bench_data/experiment when
 #                     /work/bench_data exists, else build/bench_all)
 #     --raw DIR       a full-size raw dataset to reuse (default: /work/bench_data/raw
 #                     when its .done marker exists; otherwise make_dataset writes one
 #                     into the bench folder, timed as the first row)
 #     --only LIST     run only these programs (comma separated); others keep the
 #                     figures of an earlier run in the bench folder, if any
-#     --no-grow       skip the five growing programs (10 minutes each at most)
+#     --grow LIST     the growing programs to run, by configuration (default
+#                     3,4,5,6,7; 10 minutes each at most); --no-grow runs none.
+#                     Without the catbuild_4_grow run the first member file comes
+#                     from start_members (random quarters of the users)
 #     --lock FILE     the lock that keeps benchmarks apart (default:
 #                     /work/bench_data/.bench.lock, else one in the bench folder)
 #
@@ -27,7 +30,7 @@ build="$root/build"
 folder=""
 raw=""
 only=""
-grow=1
+grow=",3,4,5,6,7,"
 lock=""
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -35,7 +38,8 @@ while [ $# -gt 0 ]; do
     --folder) folder=$2; shift 2 ;;
     --raw) raw=$2; shift 2 ;;
     --only) only=",$2,"; shift 2 ;;
-    --no-grow) grow=0; shift ;;
+    --no-grow) grow=""; shift ;;
+    --grow) grow=",$2,"; shift 2 ;;
     --lock) lock=$2; shift 2 ;;
     --help|-h) sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown option: $1" >&2; exit 2 ;;
@@ -43,7 +47,7 @@ while [ $# -gt 0 ]; do
 done
 bin="$(cd "$build" && pwd)/bin"
 if [ -z "$folder" ]; then
-  if [ -d /work/bench_data ]; then folder=/work/bench_data/all; else folder=$build/bench_all; fi
+  if [ -d /work/bench_data ]; then folder=/work/bench_data/experiment; else folder=$build/bench_all; fi
 fi
 if [ -z "$raw" ] && [ -e /work/bench_data/raw/.done ]; then raw=/work/bench_data/raw; fi
 if [ -z "$lock" ]; then
@@ -118,14 +122,18 @@ S=$(quarter "${U:-0}")
 M32=$folder/members/m32.dat     # 32 x NUSERS/4, from the refinement runs
 
 grow_run() {  # the growing program of configuration C
-  [ $grow -eq 1 ] || return 0
+  [[ "$grow" == *",$1,"* ]] || return 0
   time_run "catbuild_$1_grow" "$work" "catbuild_$1_grow"
   cp -f "$dataset/catbinweights1.dat" "$folder/members/grown_$1.dat" 2>/dev/null
 }
 grow_run 4
 # The refinement runs of configurations 4, 5 and 7 read 32 x NUSERS/4 from
 # catbinweights2.dat: the grown file of configuration 4 has that shape.
-[ -f "$folder/members/grown_4.dat" ] || { [ -f "$M32" ] && cp "$M32" "$folder/members/grown_4.dat"; }
+if [ ! -f "$folder/members/grown_4.dat" ]; then
+  if [ -f "$M32" ]; then cp "$M32" "$folder/members/grown_4.dat"
+  else "$bin/start_members" "$dataset/userdata1.dat" "$folder/members/grown_4.dat" 1 >/dev/null
+  fi
+fi
 for c in 4 5 7; do
   cp -f "$folder/members/grown_4.dat" "$dataset/catbinweights2.dat" 2>/dev/null
   time_run "catbuild_$c" "$work" "catbuild_$c"
@@ -161,10 +169,10 @@ time_run catbuild_6 "$work" catbuild_6
 for c in 3 5 6 7; do grow_run $c; done
 time_run print_demo "$work" print_demo
 time_run circle_demo "$work" circle_demo
-if [ -f "$root/../shared/data/ml-latest-small/ratings.csv" ]; then
+ml="${RATINGLAB_SHARED_DATA:-$root/../shared/data}/ml-latest-small"
+if [ -f "$ml/ratings.csv" ]; then
   rm -rf "$folder/ml_raw"
-  time_run import_ratings "$folder" import_ratings "$root/../shared/data/ml-latest-small/ratings.csv" ml_raw \
-    --movies "$root/../shared/data/ml-latest-small/movies.csv"
+  time_run import_ratings "$folder" import_ratings "$ml/ratings.csv" ml_raw --movies "$ml/movies.csv"
 fi
 
 # --- the table ---------------------------------------------------------------------
