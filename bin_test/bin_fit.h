@@ -26,6 +26,7 @@ struct Tables {
 // Scratch space of one thread, sized once for N categories.
 struct Work {
   std::vector<int32_t> count;    // [category][bin 0..5][value 1..5]: gathered ratings
+  std::vector<uint8_t> tally;    // [value 1..5][bin 1..5][category]: a run of ratings
   std::vector<uint16_t> error;   // [category][bin 0..5]: BINERROR, 65535 for bin 0
   std::vector<uint16_t> rating;  // [category][bin 0..5]: BINRATING
   void size_for(int32_t N);

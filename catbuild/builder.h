@@ -91,6 +91,8 @@ void read_member_file(const std::string& path, rl::Array<int32_t>& table);
 
 // refine.cpp
 void obtain_members();
+// Sizes the carried per-movie counts of score_bins (all zero).
+void reset_bin_counts();
 // weight: 0 = one, else the configuration's member weight.
 void score_bins(int32_t c, bool weighted, int32_t mincount, int32_t rows);
 void assign_users();

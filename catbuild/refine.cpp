@@ -121,6 +121,8 @@ void round_thresholds(int it, int32_t& T, int32_t& D) {
   }
 }
 
+void reset_bin_counts() { MCOUNT.dim(1, NMOVIES); }
+
 void obtain_members() {
   switch (CFG.load_mode) {
     case 0:
@@ -187,7 +189,7 @@ void run_refinement() {
   FILL.dim(1, NCAT);
   BINSCORE.dim(1, NCAT, 1, NMOVIES);
   USERSCORE.dim(1, NUSERS, 1, NCAT);
-  MCOUNT.dim(1, NMOVIES);
+  reset_bin_counts();
 
   obtain_members();
   if (CFG.initial_scoring) score_bins_uniform(false, CFG.mincount0, NSLOT);

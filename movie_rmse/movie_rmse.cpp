@@ -2,8 +2,6 @@
 // movies the most-rated movies whose star values its raters match best, and writes
 // the groups to "rmse.dat", "rmseMovies.dat", "rmseMoviesPrimary.dat" and
 // "rmseStart.dat" in "data/".
-#include <filesystem>
-#include <system_error>
 #include <thread>
 
 #include "neighbours.h"
@@ -16,23 +14,8 @@ int main(int argc, char** argv) {
   init_program(argc, argv);
   const Shape shape = full_shape();
 
-  // One byte per rating; 1 when the file is missing.
-  std::error_code ec;
-  int64_t n = 1;
-  std::string stars = map_path("data/ratingmovie.dat");
-  if (std::filesystem::is_regular_file(stars, ec)) {
-    auto length = std::filesystem::file_size(stars, ec);
-    if (!ec) n = static_cast<int64_t>(length);
-  }
-  size_views(shape, n);
-
   text_item(console_slot, "Loading data...", line_end);
-  load_array("data/ratinguser.dat", RATINGUSER);
-  load_array("data/moviestarts.dat", MOVIESTARTS);
-  load_array("data/userids.dat", USERIDS);
-  load_array("data/ratingmovie.dat", RATINGMOVIE);
-  load_array("data/userstarts.dat", USERSTARTS);
-  load_array("data/movieids.dat", MOVIEIDS);
+  load_views(shape);
 
   text_item(console_slot, "Sorting movies by size...", line_end);
   sort_by_size(shape);

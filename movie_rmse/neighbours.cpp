@@ -1,6 +1,7 @@
 #include "neighbours.h"
 
 #include <cmath>
+#include <filesystem>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -12,7 +13,9 @@
 #include "fail.h"
 #include "index_sort.h"
 #include "print.h"
+#include "paths.h"
 #include "record_file.h"
+#include "table_io.h"
 
 namespace rl {
 
@@ -53,6 +56,23 @@ void size_views(const Shape& shape, int64_t n) {
   MOVIEIDS.dim(0, n - 1);
   RATINGMOVIE.dim(0, n - 1);
   RATINGUSER.dim(0, n - 1);
+}
+
+void load_views(const Shape& shape) {
+  std::error_code ec;
+  int64_t n = 1;
+  std::string stars = map_path("data/ratingmovie.dat");
+  if (std::filesystem::is_regular_file(stars, ec)) {
+    auto length = std::filesystem::file_size(stars, ec);
+    if (!ec) n = static_cast<int64_t>(length);
+  }
+  size_views(shape, n);
+  load_array("data/ratinguser.dat", RATINGUSER);
+  load_array("data/moviestarts.dat", MOVIESTARTS);
+  load_array("data/userids.dat", USERIDS);
+  load_array("data/ratingmovie.dat", RATINGMOVIE);
+  load_array("data/userstarts.dat", USERSTARTS);
+  load_array("data/movieids.dat", MOVIEIDS);
 }
 
 void sort_by_size(const Shape& shape) {

@@ -46,6 +46,10 @@ extern Array<int32_t> GROUP_START;      // [0..primaries], element primaries = T
 // Sizes the six view tables (N elements for the per-rating ones), zero-filled.
 void size_views(const Shape& shape, int64_t n);
 
+// N from the length of "data/ratingmovie.dat" (1 when it is missing), then the six
+// views loaded from "data/" in their order; a missing file is left behind empty.
+void load_views(const Shape& shape);
+
 // Sorts the movies by their number of ratings, most first.
 void sort_by_size(const Shape& shape);
 

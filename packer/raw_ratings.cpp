@@ -31,6 +31,41 @@ bool valid_date(int32_t year, int32_t month, int32_t day) {
          day <= days_in_month(year, month);
 }
 
+// Day numbers of the first of every month of 1900..2155 and the month lengths, so the
+// fast route looks a date up instead of computing it.
+constexpr int table_first_year = 1900;
+constexpr int table_years = 256;
+
+struct MonthTable {
+  int32_t first[table_years * 12];
+  uint8_t length[table_years * 12];
+  MonthTable() {
+    for (int y = 0; y < table_years; ++y)
+      for (int m = 1; m <= 12; ++m) {
+        int k = y * 12 + m - 1;
+        first[k] = static_cast<int32_t>(days_from_civil(table_first_year + y, m, 1) - base_day);
+        length[k] = static_cast<uint8_t>(days_in_month(table_first_year + y, m));
+      }
+  }
+};
+
+const MonthTable month_table;
+
+// Day number of a date, or false when it is no calendar date.
+inline bool lookup_day(int32_t year, int32_t month, int32_t day, int32_t& number) {
+  unsigned y = static_cast<unsigned>(year - table_first_year);
+  unsigned m = static_cast<unsigned>(month - 1);
+  if (y < table_years && m < 12) {
+    unsigned k = y * 12 + m;
+    if (day < 1 || day > month_table.length[k]) return false;
+    number = month_table.first[k] + day - 1;
+    return true;
+  }
+  if (!valid_date(year, month, day)) return false;
+  number = static_cast<int32_t>(days_from_civil(year, month, day) - base_day);
+  return true;
+}
+
 int16_t low16(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v & 0xffff)); }
 
 std::string_view trim(std::string_view t) {
@@ -178,12 +213,13 @@ bool parse_ratings_fast(std::string_view raw, MovieRatings& out) {
     int32_t year = (d[0] - '0') * 1000 + (d[1] - '0') * 100 + (d[2] - '0') * 10 + (d[3] - '0');
     int32_t month = (d[5] - '0') * 10 + (d[6] - '0');
     int32_t day = (d[8] - '0') * 10 + (d[9] - '0');
+    int32_t number;
     if (user < 1 || user > highest_raw_user_id || star < 1 || star > 5 ||
-        !valid_date(year, month, day))
+        !lookup_day(year, month, day, number))
       return false;
     out.user.push_back(user);
     out.star.push_back(static_cast<uint8_t>(star));
-    out.day.push_back(low16(day_number(year, month, day)));
+    out.day.push_back(low16(number));
     p = q + 1;
   }
   return true;

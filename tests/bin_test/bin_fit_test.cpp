@@ -57,10 +57,10 @@ void expect_same(const BinResult& a, const BinResult& b) {
 
 // Random models: few values per field so ties of every kind are common, some users
 // with no ratings, unusable categories (ranked -1 entries at the row end), bin-0 gaps.
-BinModel random_model(std::mt19937& rng) {
+BinModel random_model(std::mt19937& rng, int max_movies) {
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   BinModel d;
-  d.A = pick(1, 40);
+  d.A = pick(1, max_movies);
   d.U = pick(1, 30);
   d.N = pick(1, 7);
   int zero_share = pick(0, 90);
@@ -86,8 +86,10 @@ BinModel random_model(std::mt19937& rng) {
 
 TEST(BinFit, FastRouteMatchesLiteralOnRandomModels) {
   std::mt19937 rng(20261211);
-  for (int trial = 0; trial < 400; ++trial) {
-    BinModel d = random_model(rng);
+  for (int trial = 0; trial < 430; ++trial) {
+    // The last trials have users with several hundred ratings, past the runs of 255
+    // ratings that the gathering counts in bytes.
+    BinModel d = random_model(rng, trial < 400 ? 40 : 900);
     SCOPED_TRACE("trial " + std::to_string(trial));
     expect_same(fast_bin_test(d), literal_bin_test(d));
     if (HasFailure()) break;
@@ -170,6 +172,57 @@ TEST(BinFit, BinErrorSaturatesBelowNoData) {
   BinResult r = fast_bin_test(d);
   EXPECT_EQ(r.BINRATING[0], 3);
   EXPECT_EQ(r.BINERROR[0], 65534);
+  expect_same(r, literal_bin_test(d));
+}
+
+TEST(BinFit, UserWithManyRatingsInOneBin) {
+  // Bin 2 holds 600 ratings of 5 and 300 of 1 (rating 4: 600 x 1 + 300 x 9 = 3300);
+  // movie 901, in bin 1, is rated 2. Counts of one (bin, value) run far past a byte.
+  BinModel d;
+  d.A = 901, d.U = 1, d.N = 1;
+  d.BINSCORE.assign(901, 2);
+  d.BINSCORE[900] = 1;
+  d.UEND = {0, 901};
+  d.UMOVIE.push_back(0);
+  d.USTARS.push_back(0);
+  for (int m = 1; m <= 901; ++m) {
+    d.UMOVIE.push_back(static_cast<uint16_t>(m));
+    d.USTARS.push_back(m <= 600 ? 5 : m <= 900 ? 1 : 2);
+  }
+  d.USERSCORE = {3};
+  BinResult r = fast_bin_test(d);
+  EXPECT_EQ(r.BINRATING, (std::vector<uint16_t>{2, 4, 1, 1, 1}));
+  // Bin 2: 3300 over the one rating of value 2, saturated.
+  EXPECT_EQ(r.BINERROR, (std::vector<uint16_t>{0, 65534, 65535, 65535, 0}));
+  EXPECT_EQ(r.CATERROR, (std::vector<int32_t>{3664}));  // 3300 / 901 x 1000 + 1
+  EXPECT_EQ(r.predicted, 901);
+  EXPECT_EQ(r.total, 3300.0f);
+  expect_same(r, literal_bin_test(d));
+}
+
+TEST(BinFit, HalfwayValuesRoundToEven) {
+  // Movies 1..16 in bin 3 (fifteen 3s and one 4: rating 3, sum 1); user 1 also rates
+  // movie 17 (bin 1) with 3. User 1: bin error 1/16 x 1000 = 62.5 -> 62, category error
+  // 1/17 x 1000 + 1 -> 60. User 2 without movie 17: 1/16 x 1000 + 1 = 63.5 -> 64.
+  BinModel d;
+  d.A = 17, d.U = 2, d.N = 1;
+  d.BINSCORE.assign(17, 3);
+  d.BINSCORE[16] = 1;
+  d.UMOVIE.push_back(0);
+  d.USTARS.push_back(0);
+  d.UEND.push_back(0);
+  for (int u = 1; u <= 2; ++u) {
+    for (int m = 1; m <= (u == 1 ? 17 : 16); ++m) {
+      d.UMOVIE.push_back(static_cast<uint16_t>(m));
+      d.USTARS.push_back(m == 16 ? 4 : 3);
+    }
+    d.UEND.push_back(static_cast<int32_t>(d.UMOVIE.size()) - 1);
+  }
+  d.USERSCORE = {0, 0};
+  BinResult r = fast_bin_test(d);
+  EXPECT_EQ(r.BINERROR[2], 62);
+  EXPECT_EQ(r.CATERROR, (std::vector<int32_t>{60, 64}));
+  EXPECT_EQ(r.BINERROR[7], 67);
   expect_same(r, literal_bin_test(d));
 }
 

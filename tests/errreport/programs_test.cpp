@@ -4,7 +4,6 @@
 
 #include "fixture.h"
 
-using ratinglab::file_exists;
 using ratinglab::read_file;
 
 namespace {

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "index_sort.h"
+#include "literal_route.h"
 #include "neighbours.h"
 #include "test_support.h"
 
@@ -77,74 +77,9 @@ std::vector<Rating> random_ratings(uint32_t seed, int32_t movies, int32_t users,
   return r;
 }
 
-struct Result {
-  std::vector<float> rmse;
-  std::vector<uint16_t> movies, primary;
-  std::vector<int32_t> start;
-  bool operator==(const Result&) const = default;
-};
+using literal::Result;
 
-// The neighbour lists exactly as described: one binary search per primary, candidate
-// and rater, double sums, and candidate tables reused from one primary to the next.
-Result literal_neighbours(const Shape& sh) {
-  using namespace rl;
-  std::vector<uint32_t> size(sh.movies);
-  std::vector<uint16_t> order(sh.movies);
-  for (int32_t m = 0; m < sh.movies; ++m) {
-    size[m] = static_cast<uint32_t>(MOVIESTARTS(m + 1) - MOVIESTARTS(m));
-    order[m] = static_cast<uint16_t>(m);
-  }
-  qsort_u32_u16_desc(size.data(), order.data(), sh.movies);
-  std::vector<float> value(sh.candidates);
-  std::vector<uint16_t> position(sh.candidates);
-  Result res;
-  res.start.resize(sh.primaries + 1);
-  res.primary.resize(sh.primaries);
-  int32_t T = 0;
-  for (int32_t i = 0; i < sh.primaries; ++i) {
-    uint16_t P = order[i];
-    for (int32_t j = 0; j < sh.candidates; ++j) {
-      if (j == i) {
-        value[j] = -1;
-        continue;
-      }
-      uint16_t Q = order[j];
-      double sum = 0, count = 0;
-      int32_t t = 1;
-      for (int64_t k = MOVIESTARTS(P); k <= int64_t{MOVIESTARTS(P + 1)} - 1; ++k) {
-        int r = RATINGMOVIE(k);
-        int32_t u = USERIDS(k);
-        int found = 0;
-        int64_t p = bsearch_u16(MOVIEIDS.data(), Q, USERSTARTS(u), int64_t{USERSTARTS(u + 1)} - 1,
-                                found);
-        if (found) {
-          long double d = static_cast<long double>(RATINGUSER(p)) - r;
-          sum = static_cast<double>(sum + d * d);
-          count += 1;
-        }
-        if (t == sh.cap) break;
-        t += 1;
-      }
-      value[j] = -1;
-      if (count != 0 && static_cast<long double>(count) / t > 0.125L) {
-        value[j] = static_cast<float>(sqrtl(static_cast<long double>(sum) / count));
-        position[j] = static_cast<uint16_t>(j);
-      }
-    }
-    qsort_f32_u16(value.data(), position.data(), sh.candidates);
-    res.start[i] = T;
-    for (int32_t s = 0; s < sh.kept; ++s) {
-      if (value[s] != -1) {
-        res.rmse.push_back(value[s]);
-        res.movies.push_back(position[s]);
-        T += 1;
-      }
-    }
-    res.primary[i] = P;
-  }
-  res.start[sh.primaries] = T;
-  return res;
-}
+Result literal_neighbours(const Shape& sh) { return literal::neighbours(sh); }
 
 Result fast_neighbours(const Shape& sh, int threads) {
   rl::sort_by_size(sh);
@@ -320,6 +255,7 @@ TEST(MovieRmseProgram, WritesTheFourFilesAsTheLiteralRouteDoes) {
   Result expected = literal_neighbours(full);
   ASSERT_EQ(expected.start.size(), 534u);
   EXPECT_EQ(expected.start.front(), 0);
+  EXPECT_EQ(expected.start.back(), static_cast<int32_t>(expected.rmse.size()));
   EXPECT_GT(expected.rmse.size(), 1000u);
   for (int32_t i = 0; i < 533; ++i)
     for (int32_t e = expected.start[i]; e < expected.start[i + 1]; ++e) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -202,6 +203,9 @@ TEST(PackTraining, RandomSetMatchesTheReference) {
   for (int32_t id : pool) set[1].push_back(random_rating(id));
   for (int k = 0; k < 50; ++k) set[1].push_back(random_rating(pool[rng() % 100]));  // rated twice
   set[2];  // a file with the header only
+  std::vector<int32_t> some(pool.begin() + 100, pool.begin() + 3100);  // distinct users
+  std::shuffle(some.begin(), some.end(), rng);
+  for (int32_t id : some) set[300].push_back(random_rating(id));
   for (int movie : {7, 9000, 17770}) {
     int n = 3000 + static_cast<int>(rng() % 3000);
     for (int k = 0; k < n; ++k) set[movie].push_back(random_rating(pool[rng() % pool.size()]));

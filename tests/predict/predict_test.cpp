@@ -190,8 +190,8 @@ TEST(PredictPrepare, QueryTextShapes) {
               le_bytes(c.qend) + le_bytes(c.qmovie) + le_bytes(c.quser));
     EXPECT_EQ(read_file(r.work("results.txt")), c.results);
     std::string progress;
-    for (std::size_t k = 1; k < c.qend.size(); ++k) progress += " " + std::to_string(k) + "\r\n";
-    for (std::size_t k = 1; k < c.qend.size(); ++k) progress += " " + std::to_string(k) + "   \r\n";
+    for (std::size_t k = 1; k < c.qend.size(); ++k) progress.append(" ").append(std::to_string(k)).append("\r\n");
+    for (std::size_t k = 1; k < c.qend.size(); ++k) progress.append(" ").append(std::to_string(k)).append("   \r\n");
     EXPECT_EQ(res.out, progress + loads);
   }
 }
@@ -298,7 +298,7 @@ TEST(PredictDelivered, FullQueryListAgainstLiteral) {
   auto res = r.run("predict_qualifying");
   ASSERT_EQ(res.status, 0) << res.err;
   std::string progress;
-  for (int32_t q = 10000; q <= Q; q += 10000) progress += " " + std::to_string(q) + "\r\n";
+  for (int32_t q = 10000; q <= Q; q += 10000) progress.append(" ").append(std::to_string(q)).append("\r\n");
   EXPECT_EQ(res.out, loads + progress);
   EXPECT_TRUE(read_file(r.work("results.txt")) == d.literal_results());
   EXPECT_EQ(read_file(r.work("results.txt")).substr(0, 3), "1:\r");

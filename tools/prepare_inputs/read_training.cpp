@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
+#include <dirent.h>
 #include <thread>
 
 #include "fail.h"
@@ -62,6 +64,25 @@ bool parse_movie(int m, const std::string& text, MovieBlock& b) {
   return true;
 }
 
+// Which movie files the folder holds, from one listing (cheaper than opening every
+// missing name).
+std::vector<bool> listed_movies() {
+  std::vector<bool> listed(rl::full_movies + 1, false);
+  std::string folder = RAW_DIR + "/training_set";
+  DIR* d = ::opendir(folder.c_str());
+  if (!d) rl::fail_input(folder + ": cannot be read");
+  while (dirent* e = ::readdir(d)) {
+    int m = 0;
+    char tail[8];
+    if (std::strlen(e->d_name) == 14 && std::sscanf(e->d_name, "mv_%7d%4s", &m, tail) == 2 &&
+        std::strcmp(tail, ".txt") == 0 && m >= 1 && m <= rl::full_movies &&
+        movie_file(m).compare(folder.size() + 1, std::string::npos, e->d_name) == 0)
+      listed[m] = true;
+  }
+  ::closedir(d);
+  return listed;
+}
+
 }  // namespace
 
 int worker_count() {
@@ -70,13 +91,14 @@ int worker_count() {
 }
 
 void read_training() {
+  const std::vector<bool> listed = listed_movies();
   std::vector<MovieBlock> blocks(rl::full_movies + 1);
   std::atomic<int> next{1};
   std::atomic<int> first_bad{rl::full_movies + 1};
   auto work = [&]() {
     std::string text;
     for (int m = next++; m <= rl::full_movies; m = next++) {
-      if (m > first_bad.load()) continue;  // a lower movie already failed
+      if (!listed[m] || m > first_bad.load()) continue;  // absent, or a lower movie failed
       if (!rl::read_raw_file(movie_file(m), text)) continue;  // a missing file: no ratings
       if (!parse_movie(m, text, blocks[m])) {
         int cur = first_bad.load();
