@@ -11,6 +11,8 @@
 #     --raw DIR       a full-size raw dataset to reuse (default: /work/bench_data/raw
 #                     when its .done marker exists; otherwise make_dataset writes one
 #                     into the bench folder, timed as the first row)
+#     --time-generate with a reused raw set: also time make_dataset writing a
+#                     full-size set into the bench folder (removed afterwards)
 #     --only LIST     run only these programs (comma separated); others keep the
 #                     figures of an earlier run in the bench folder, if any
 #     --grow LIST     the growing programs to run, by configuration (default
@@ -31,6 +33,7 @@ folder=""
 raw=""
 only=""
 grow=",3,4,5,6,7,"
+time_generate=0
 lock=""
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -39,6 +42,7 @@ while [ $# -gt 0 ]; do
     --raw) raw=$2; shift 2 ;;
     --only) only=",$2,"; shift 2 ;;
     --no-grow) grow=""; shift ;;
+    --time-generate) time_generate=1; shift ;;
     --grow) grow=",$2,"; shift 2 ;;
     --lock) lock=$2; shift 2 ;;
     --help|-h) sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
@@ -102,6 +106,11 @@ if [ -n "$raw" ]; then
   raw="$(cd "$raw" && pwd)"
   ln -sfn "$raw" "$folder/download"
   echo "raw dataset: $raw (reused)"
+  if [ $time_generate -eq 1 ]; then
+    rm -rf "$folder/gen_check"
+    time_run make_dataset "$folder" make_dataset gen_check
+    rm -rf "$folder/gen_check"
+  fi
 else
   if [ ! -e "$folder/raw/.done" ]; then
     rm -rf "$folder/raw"
