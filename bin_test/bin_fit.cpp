@@ -19,15 +19,6 @@ constexpr int bins = 6;    // bin 0 (movie not in the category) and bins 1..5
 constexpr int values = 5;  // rating values 1..5
 constexpr int per_category = bins * values;
 
-// Round to nearest, ties to even, of a value in 0 .. 2^62: adding and taking away 2^63
-// leaves the integer that the 64-bit mantissa rounds to (the default rounding mode, as
-// round_to_int's), at a fraction of the cost of the library call.
-inline int64_t round_nonnegative(long double x) {
-  volatile long double big = 0x1p63L;
-  long double r = (x + big) - big;
-  return static_cast<int64_t>(r);
-}
-
 }  // namespace
 
 void Work::size_for(int32_t N) {
@@ -84,7 +75,7 @@ void fit_category(const Tables& t, int32_t u, int32_t j, Work& w) {
   for (int b = 1; b <= 5; ++b) {
     uint16_t e = 65535;
     if (starcount[b] > 0) {
-      int64_t x = round_nonnegative(static_cast<long double>(binbest[b]) / starcount[b] * 1000);
+      int64_t x = rl::round_to_int64(static_cast<long double>(binbest[b]) / starcount[b] * 1000);
       e = static_cast<uint16_t>(x > 65534 ? 65534 : x);  // saturate: 65535 means no data
     }
     error[b - 1] = e;
@@ -106,7 +97,7 @@ void fit_category(const Tables& t, int32_t u, int32_t j, Work& w) {
     return;
   }
   float sf = static_cast<float>(s);
-  caterror = static_cast<int32_t>(round_nonnegative(static_cast<long double>(sf) / cnt * 1000 + 1));
+  caterror = static_cast<int32_t>(rl::round_to_int64(static_cast<long double>(sf) / cnt * 1000 + 1));
 }
 
 }  // namespace

@@ -7,19 +7,6 @@
 
 namespace rl {
 
-int32_t round_to_int(long double x) {
-  long double r = std::nearbyint(x);
-  if (!(r >= -2147483648.0L && r <= 2147483647.0L)) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(r);
-}
-
-int64_t round_to_int64(long double x) {
-  long double r = std::nearbyint(x);
-  if (!(r >= -9223372036854775808.0L && r < 9223372036854775808.0L))
-    return std::numeric_limits<int64_t>::min();
-  return static_cast<int64_t>(r);
-}
-
 std::string int_to_text(int32_t v) { return std::to_string(v); }
 std::string uint_to_text(uint32_t v) { return std::to_string(v); }
 
